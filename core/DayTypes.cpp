@@ -1,0 +1,7 @@
+#include "Methods.h"
+#include "NotYetBuilt.h"
+
+namespace Methods {
+bool isWeekday() { notYetBuilt("Methods.isWeekday"); }
+bool isWeekend() { notYetBuilt("Methods.isWeekend"); }
+}  // namespace Methods

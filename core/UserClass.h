@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// An account record's properties in record order; keys matched without regard
+// to case, a later line with the same key replacing the earlier value.
+class PropertyList {
+public:
+    void set(const QString& key, const QString& value);
+    bool has(const QString& key) const;
+    // Raises a key-not-found error when the key is missing.
+    QString value(const QString& key) const;
+    QString valueOr(const QString& key, const QString& fallback = {}) const;
+    const QList<QPair<QString, QString>>& entries() const { return m_entries; }
+
+private:
+    QList<QPair<QString, QString>> m_entries;
+};
+
+// One account record of the directory.
+class UserClass {
+public:
+    UserClass() = default;
+    // Builds the record from the output of "niutil -read".
+    explicit UserClass(const QString& recordText);
+    virtual ~UserClass() = default;
+
+    QString Picture;
+    QString PasswordHint;
+    QString UID;
+    QString GID;
+    QString RealName;
+    QString Shell;
+    QString Home;
+    std::optional<PropertyList> Properties;
+    QString Name;
+
+    // The login picture at 48 x 48 (or the program's substitute).
+    QImage GetPicture();
+    QString GetValue(const QString& key) const;
+    QString truncatedName() const;
+    // The login picture at 32 x 32.
+    QImage ScaledPicture();
+
+    // The settings application supplies its generic user picture; without one
+    // the agent's fallbacks apply (BlankUser.pict beside the agent, then 1 x 1).
+    static void setApplicationPicture(std::function<QImage()> picture);
+};
