@@ -5,5 +5,4 @@
 namespace Methods {
 QString getSleepCommand() { notYetBuilt("Methods.getSleepCommand"); }
 void sleepOrShutdown() { notYetBuilt("Methods.sleepOrShutdown"); }
-void launchNightfold() { notYetBuilt("Methods.launchNightfold"); }
 }  // namespace Methods
