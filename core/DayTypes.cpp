@@ -1,7 +1,21 @@
+#include "Clock.h"
+#include "ErrorAndLoggingGlobals.h"
 #include "Methods.h"
-#include "NotYetBuilt.h"
 
 namespace Methods {
-bool isWeekday() { notYetBuilt("Methods.isWeekday"); }
-bool isWeekend() { notYetBuilt("Methods.isWeekend"); }
+bool isWeekday()
+{
+    return handledOr(false, "Methods.isWeekday", [] {
+        const int day = Clock::now().dayOfWeek();
+        return day != 1 && day != 7;
+    });
+}
+
+bool isWeekend()
+{
+    return handledOr(false, "Methods.isWeekend", [] {
+        const int day = Clock::now().dayOfWeek();
+        return day == 1 || day == 7;
+    });
+}
 }  // namespace Methods

@@ -14,7 +14,8 @@ public:
     int Count() const;
     // Positions 1 to Count; nullptr outside.
     std::shared_ptr<UserClass> Get(int index) const;
-    // Appends the standard accounts (a real login shell, not root) to list.
+    // Appends the standard accounts (a real login shell, not root, a short
+    // name safe on a command line) to list.
     void FetchStandardUsers(QList<std::shared_ptr<UserClass>>& list) const;
 
     // Account short names that may reach a command line: letters, digits, '.', '_', '-'.

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class NightfoldUser;
 class SettingsWriter;
@@ -10,8 +11,9 @@ class SettingsWriter;
 namespace Methods {
 // Settings file.
 void ReadPrefs();
-void SaveSettings(bool direct);
-void SavePrefs();
+// Both answer whether the file was written (the privileged copy accepted).
+bool SaveSettings(bool direct);
+bool SavePrefs();
 void WriteString(SettingsWriter& stream, const QString& text);
 void WriteBoolean(SettingsWriter& stream, bool value);
 // True after ReadPrefs met a damaged file, until it has been kept aside.
@@ -46,6 +48,8 @@ enum class Program { Agent, SettingsApplication };
 void setProgram(Program program);
 Program program();
 
-// Forgets answers kept for the life of the process (the system version).
+// Forgets what the process learnt (the system version, the file's damage).
 void resetForNewProcess();
+void resetSensingState();
+void resetSettingsFileState();
 }  // namespace Methods

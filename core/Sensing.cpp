@@ -8,5 +8,5 @@ void updateActiveUsers(bool) { notYetBuilt("Methods.updateActiveUsers"); }
 std::shared_ptr<NightfoldUser> getCurrentUser() { notYetBuilt("Methods.getCurrentUser"); }
 bool isLoginWindowOpen() { notYetBuilt("Methods.isLoginWindowOpen"); }
 bool isJaguar() { return false; }
-void resetForNewProcess() {}
+void resetSensingState() {}
 }  // namespace Methods

@@ -1,26 +1,11 @@
 #pragma once
 
+#include "PropertyList.h"
+
 #include <QImage>
-#include <QList>
-#include <QPair>
 #include <QString>
 #include <functional>
 #include <optional>
-
-// An account record's properties in record order; keys matched without regard
-// to case, a later line with the same key replacing the earlier value.
-class PropertyList {
-public:
-    void set(const QString& key, const QString& value);
-    bool has(const QString& key) const;
-    // Raises a key-not-found error when the key is missing.
-    QString value(const QString& key) const;
-    QString valueOr(const QString& key, const QString& fallback = {}) const;
-    const QList<QPair<QString, QString>>& entries() const { return m_entries; }
-
-private:
-    QList<QPair<QString, QString>> m_entries;
-};
 
 // One account record of the directory.
 class UserClass {
