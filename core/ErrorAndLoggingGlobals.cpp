@@ -1,19 +1,79 @@
 #include "ErrorAndLoggingGlobals.h"
 
-#include "AppDebugLog.h"
+#include "QMBroadcastingLog.h"
+#include "QMErrorWrapper.h"
+#include "QMEventGlobals.h"
+#include "QMLogEntry.h"
 
-// Placeholder until the QM framework lands: reports the label only.
+namespace {
+std::unique_ptr<QMBroadcastingLog> G_QMApplicationLog;
+int errorLevelValue = 0;
+
+void report(const QMErrorWrapper& wrapper)
+{
+    wrapper.handle();
+    ErrorAndLoggingGlobals::addEntryToLog(std::make_shared<QMErrorWrapper>(wrapper));
+}
+}  // namespace
+
 namespace ErrorAndLoggingGlobals {
 void processError(std::exception_ptr error, const QString& label, bool raise)
 {
-    if (raise)
+    if (!error)
+        error = std::make_exception_ptr(RuntimeError());
+    try {
         std::rethrow_exception(error);
-    App::DebugLog(QStringLiteral("There was an error in %1.").arg(label));
+    } catch (QMErrorWrapper& wrapper) {
+        // The very object the exception_ptr holds: raising it on keeps the trail.
+        wrapper.appendToStack(label);
+        if (raise)
+            throw;
+        report(wrapper);
+    } catch (...) {
+        QMErrorWrapper wrapper(error, label);
+        if (raise)
+            throw wrapper;
+        report(wrapper);
+    }
 }
-void addEntryToLog(std::shared_ptr<QMLogEntryInterface>) {}
-void QMLog(const QString&, int) {}
-void startLog() {}
-QMBroadcastingLog* applicationLog() { return nullptr; }
-int errorLevel() { return 0; }
-void resetForNewProcess() {}
+
+void lastResort(std::exception_ptr error)
+{
+    bool wrapped = false;
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const QMErrorWrapper&) {
+        wrapped = true;
+    } catch (...) {
+    }
+    processError(error, wrapped ? QString() : QStringLiteral("untrapped location"), false);
+}
+
+void addEntryToLog(std::shared_ptr<QMLogEntryInterface> entry)
+{
+    if (!G_QMApplicationLog)
+        startLog();
+    G_QMApplicationLog->add(std::move(entry));
+}
+
+void QMLog(const QString& message, int level) { addEntryToLog(std::make_shared<QMLogEntry>(message, level)); }
+
+void startLog()
+{
+    if (!G_QMApplicationLog)
+        G_QMApplicationLog = std::make_unique<QMBroadcastingLog>();
+    errorLevelValue = 2;
+}
+
+QMBroadcastingLog* applicationLog() { return G_QMApplicationLog.get(); }
+
+int errorLevel() { return errorLevelValue; }
+
+void resetForNewProcess()
+{
+    G_QMApplicationLog.reset();
+    errorLevelValue = 0;
+    QMEventGlobals::resetForNewProcess();
+}
 }  // namespace ErrorAndLoggingGlobals

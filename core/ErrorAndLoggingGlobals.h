@@ -5,6 +5,7 @@
 #include <QString>
 #include <exception>
 #include <memory>
+#include <utility>
 
 class QMBroadcastingLog;
 class QMLogEntryInterface;
@@ -13,14 +14,17 @@ namespace ErrorAndLoggingGlobals {
 // Reports a caught error under a location label (raise = false), or wraps it
 // and raises it on to the caller (raise = true), growing its label trail.
 void processError(std::exception_ptr error, const QString& label, bool raise);
+// The programs' unhandled-error events: reports under "untrapped location", or
+// under an empty label when the error already carries its trail.
+void lastResort(std::exception_ptr error);
 void addEntryToLog(std::shared_ptr<QMLogEntryInterface> entry);
 void QMLog(const QString& message, int level);
 void startLog();
 
-// The one application log, created on first use.
+// The one application log; nullptr until the first entry creates it.
 QMBroadcastingLog* applicationLog();
 int errorLevel();
-// Forgets the log and its registry entry, as a new process would start.
+// Forgets the log, errorLevel and the broadcaster registry, as a new process would start.
 void resetForNewProcess();
 }  // namespace ErrorAndLoggingGlobals
 
@@ -49,12 +53,18 @@ Result handledOr(Result empty, const char* label, Body&& body)
 
 // For the framework's own routines: wrap and raise on.
 template <typename Body>
-auto raisedThrough(const char* label, Body&& body) -> decltype(body())
+auto raisedThrough(const QString& label, Body&& body) -> decltype(body())
 {
     try {
         return body();
     } catch (...) {
-        ErrorAndLoggingGlobals::processError(std::current_exception(), QString::fromLatin1(label), true);
+        ErrorAndLoggingGlobals::processError(std::current_exception(), label, true);
     }
     throw RuntimeError();  // not reached: processError raised
+}
+
+template <typename Body>
+auto raisedThrough(const char* label, Body&& body) -> decltype(body())
+{
+    return raisedThrough(QString::fromLatin1(label), std::forward<Body>(body));
 }
