@@ -63,8 +63,9 @@ void NightfoldUser::Load(SettingsReader& stream)
         Weekdays->Load(stream);
         Weekends->Load(stream);
         GetSchedule();
-        const double minutesLeft = std::clamp(Today->MaxUsage * 60 - activeMinutes, -1.0e9, 1.0e9);
-        maxDate = Clock::now().withSecondsZeroed().addSeconds(static_cast<qint64>(minutesLeft) * 60);
+        // Clamped: a stored limit that is huge or not a number must not overflow the cast.
+        const int minutesLeft = clampToInt(Today->MaxUsage * 60 - activeMinutes);
+        maxDate = Clock::now().withSecondsZeroed().addSeconds(qint64(minutesLeft) * 60);
     });
 }
 
@@ -111,8 +112,11 @@ void NightfoldUser::Run()
     handled("NightfoldUser.Run", [&] {
         if (isAdmin)
             return;
-        if (Enabled && LoggedIn && !LockedOut)
-            Today->Run(*this);
+        if (Enabled && LoggedIn && !LockedOut) {
+            // Held here: an action may re-evaluate the user and replace Today while it runs.
+            const std::shared_ptr<Schedule> today = Today;
+            today->Run(*this);
+        }
         GetSchedule();
     });
 }

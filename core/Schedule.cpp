@@ -137,7 +137,8 @@ void Schedule::Run(NightfoldUser& user)
             return;
         }
         const LocalDateTime now = Clock::now();
-        const int minutesLeft = clampToInt(MaxUsage * 60) - user.activeMinutes;
+        // 64 bits: a huge stored limit less a negative stored usage must not overflow.
+        const qint64 minutesLeft = qint64(clampToInt(MaxUsage * 60)) - user.activeMinutes;
         if (EasyPrefs::GetPrefBoolean(QStringLiteral("showWarning"), true)) {
             const int warnMinutes = EasyPrefs::GetPrefNumber(QStringLiteral("warnMinutes"), 15);
             if (NightfoldOn && Test(now.addSeconds(qint64(warnMinutes) * 60)))
