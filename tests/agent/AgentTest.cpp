@@ -146,10 +146,13 @@ TEST_F(AgentTest, ALockLeftByAPassThatDiedIsTakenOverAtOnce)
 {
     // A lock file naming a process that has ended.
     QProcess ended;
-    ended.start(QStringLiteral("/bin/true"));
+    ended.start(QStringLiteral("/bin/cat"));  // runs until its input closes
     ASSERT_TRUE(ended.waitForStarted());
-    const QByteArray deadId = QByteArray::number(ended.processId());
+    const qint64 endedId = ended.processId();
+    ASSERT_GT(endedId, 0);
+    ended.closeWriteChannel();
     ASSERT_TRUE(ended.waitForFinished());
+    const QByteArray deadId = QByteArray::number(endedId);
     const QString path = SystemPaths::resolve(QStringLiteral("/var/run/NightfoldAgent.lock"));
     QByteArray content;
     {
