@@ -5,6 +5,7 @@
 #include "EasyPrefs.h"
 #include "ErrorAndLoggingGlobals.h"
 #include "Globals.h"
+#include "LogText.h"
 #include "Methods.h"
 #include "NightfoldUser.h"
 #include "SystemPaths.h"
@@ -56,13 +57,14 @@ int AgentApp::Run(const QStringList&)
 void AgentApp::DebugLog(const QString& message)
 {
     const LocalDateTime now = Clock::now();
-    const QString line = now.dateText() + QLatin1Char(' ') + now.timeText() + QStringLiteral(" NightfoldAgent: ") + message;
+    // Values from account records reach messages: keep every entry one line.
+    const QString line =
+        now.dateText() + QLatin1Char(' ') + now.timeText() + QStringLiteral(" NightfoldAgent: ") + LogText::oneLine(message);
     Console::writeLine(line);
     appendToLogFile(line);
 }
 
 void AgentApp::UnhandledException(std::exception_ptr error)
 {
-    const bool alreadyWrapped = false;  // TODO(merge): true when error holds a QMErrorWrapper
-    ErrorAndLoggingGlobals::processError(error, alreadyWrapped ? QString() : QStringLiteral("untrapped location"), false);
+    ErrorAndLoggingGlobals::lastResort(error);
 }
