@@ -77,7 +77,7 @@ TEST_F(SimPrivilegedRunner, InstallRunAndRemoveTheAgent)
     int passes = 0;
     machine.setAgentPass([&] {
         ++passes;
-        EXPECT_EQ(shell(QStringLiteral("sw_vers")).isEmpty(), false);
+        EXPECT_FALSE(shell(QStringLiteral("sw_vers")).isEmpty());
     });
     const qint64 reference = machine.authorization().prompt();
     const QString startup = SystemPaths::installedFolder;

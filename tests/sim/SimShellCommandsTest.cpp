@@ -282,7 +282,7 @@ TEST_F(SimShellCommands, OlderSystemsLockThroughThePasswordAndCannotSwitch)
 TEST_F(SimShellCommands, CommandsWhileAsleepStillAnswerAndAreMarked)
 {
     shell(QStringLiteral("\"/Library/StartupItems/NightfoldStartup/DozeOff\""));
-    EXPECT_EQ(shell(QStringLiteral("sw_vers")).isEmpty(), false);
+    EXPECT_FALSE(shell(QStringLiteral("sw_vers")).isEmpty());
     ASSERT_EQ(machine.commandLog().size(), 2);
     EXPECT_EQ(machine.commandLog()[0].power, PowerState::Awake);
     EXPECT_EQ(machine.commandLog()[1].power, PowerState::Asleep);
