@@ -72,7 +72,8 @@ def lock_icon(x, y):
 
 
 def lock_mask(x, y):
-    return (255,) if lock_part(x, y) else (0,)
+    # A classic mask: black where the padlock shows, white where it does not.
+    return (0,) if lock_part(x, y) else (255,)
 
 
 def blank_user(x, y):

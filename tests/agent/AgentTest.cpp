@@ -169,7 +169,7 @@ TEST_F(AgentTest, ALockLeftByAPassThatDiedIsTakenOverAtOnce)
     EXPECT_TRUE(QFileInfo::exists(path));
 }
 
-TEST(StartupFolder, PicturesAreReadableWithTheMaskCoveringThePadlock)
+TEST(StartupFolder, PicturesAreReadableWithAMaskBlackWhereThePadlockShows)
 {
     const QString images = QStringLiteral(NIGHTFOLD_STARTUP_DIR "/Images/");
     const QImage icon(images + QStringLiteral("LockIcon.pict"));
@@ -180,6 +180,6 @@ TEST(StartupFolder, PicturesAreReadableWithTheMaskCoveringThePadlock)
     ASSERT_EQ(mask.size(), icon.size());
     for (int y = 0; y < icon.height(); ++y) {
         for (int x = 0; x < icon.width(); ++x)
-            EXPECT_EQ(qAlpha(icon.pixel(x, y)) > 0, mask.pixel(x, y) == qRgb(255, 255, 255)) << x << "," << y;
+            EXPECT_EQ(qAlpha(icon.pixel(x, y)) > 0, mask.pixel(x, y) == qRgb(0, 0, 0)) << x << "," << y;
     }
 }
