@@ -218,8 +218,9 @@ bool writeThroughPrivilegedCopy()
     auto runner = Authorization::newShell();
     runner->Assign(Globals::savedAuthorization);
     if (g_damaged) {
-        g_damaged = false;
-        logKeptAside(runner->Run(QStringLiteral("/bin/cp"), true, {QStringLiteral("-f"), SystemPaths::settingsFile, damagedCopy()}));
+        // A refused copy leaves the damaged file in place: try again at the next save.
+        g_damaged = !runner->Run(QStringLiteral("/bin/cp"), true, {QStringLiteral("-f"), SystemPaths::settingsFile, damagedCopy()});
+        logKeptAside(!g_damaged);
     }
     return runner->Run(QStringLiteral("/bin/cp"), true,
                        {QStringLiteral("-f"), SystemPaths::toSystemPath(temporary.fileName()), SystemPaths::settingsFile});
