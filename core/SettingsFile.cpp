@@ -213,6 +213,9 @@ bool writeThroughPrivilegedCopy()
     if (!temporary.open())
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot create a temporary file: ") + temporary.errorString());
     writeWhole(temporary, encodedState());
+    // Created private and complete; only now readable, so that a copy that
+    // creates /etc/nightfold.conf anew leaves it readable to the application.
+    temporary.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     temporary.close();
 
     auto runner = Authorization::newShell();

@@ -472,7 +472,7 @@ TEST_F(SettingsFileTest, SettingsApplicationSavesThroughAPrivateTemporaryCopy)
     EXPECT_EQ(copy.arguments[0], QStringLiteral("-f"));
     EXPECT_TRUE(copy.arguments[1].startsWith(QStringLiteral("/tmp/"))) << copy.arguments[1].toStdString();
     EXPECT_EQ(copy.arguments[2], QStringLiteral("/etc/nightfold.conf"));
-    EXPECT_EQ(copy.sourceMode, 0600);
+    EXPECT_EQ(copy.sourceMode, 0644);  // readable once complete: a new /etc/nightfold.conf must be readable
     EXPECT_EQ(authorization.runs[0].reference, 77);
     EXPECT_EQ(copy.reference, 77);
     EXPECT_TRUE(temporaryFiles().isEmpty());
