@@ -51,8 +51,10 @@ UserPicker::~UserPicker()
 
 void UserPicker::openBesideMainWindow()
 {
-    if (MainWin* main = MainWin::existing())
+    if (MainWin* main = MainWin::existing()) {
         main->installEventFilter(this);
+        m_mainWindow = main;
+    }
     placeBesideMainWindow();
     show();
     raise();
@@ -70,7 +72,8 @@ void UserPicker::placeBesideMainWindow()
 
 bool UserPicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == MainWin::existing() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    // Only these two: other events still come while the main window is being destroyed.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched == m_mainWindow)
         placeBesideMainWindow();
     return QWidget::eventFilter(watched, event);
 }

@@ -34,6 +34,7 @@ private:
     UserPicker();
     void placeBesideMainWindow();
 
+    QObject* m_mainWindow = nullptr;  // the window followed; compared, never used
     bool m_opened = false;
     bool m_closed = false;
 };
