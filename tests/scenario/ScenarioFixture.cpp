@@ -97,6 +97,7 @@ void ScenarioFixture::setUpMachine(const std::function<void(SimulatedMachine&)>&
 {
     TestClock clock(evening(20, 0));
     ScopedClock scoped(clock);
+    SystemPaths::setRoot(root.path());
     machine.setOsVersion(osVersion);
     build(machine);
     ASSERT_TRUE(StartupItemInstaller::install(machine, QStringLiteral(NIGHTFOLD_STARTUP_DIR)));
@@ -110,6 +111,7 @@ void ScenarioFixture::writeSettings(const QMap<QString, Rules>& rules, const QMa
     TestClock clock(at);
     ScopedClock scoped(clock);
     SystemPaths::setRoot(root.path());
+    machine.install();
     Globals::resetForNewProcess();
     Methods::setProgram(Methods::Program::SettingsApplication);
     Methods::ReadPrefs();
