@@ -233,6 +233,51 @@ INSTANTIATE_TEST_SUITE_P(
         AfterLogOutCase{"NeitherPreferred", false, false, false, {}, {}, PowerState::Awake}),
     [](const ::testing::TestParamInfo<AfterLogOutCase>& info) { return info.param.name; });
 
+// The actions that act on the whole machine, taken when bob's time is up.
+// Bob is still in front while the machine goes down, so the lock check of
+// the same pass logs him out as well, and the next pass that runs (after the
+// restart, after waking) finds the log-out and sleeps.
+struct MachineWideCase {
+    const char* action;
+    Lines messages;
+    Lines events;
+    PowerState power;
+};
+
+class MachineWideAction : public ScenarioFixture, public ::testing::WithParamInterface<MachineWideCase> {};
+
+TEST_P(MachineWideAction, IsTakenWhenTheAccountIsLocked)
+{
+    const MachineWideCase& c = GetParam();
+    setUpMachine(logInBob);
+    writeSettings({{QStringLiteral("bob"), eveningRules(QString::fromLatin1(c.action))}});
+    passAt(evening(20, 59));
+    const SimulatedPass::Outcome atNine = passAt(evening(21, 0));
+    EXPECT_EQ(logMessages(atNine), c.messages);
+    EXPECT_EQ(eventLines(atNine), c.events);
+    EXPECT_EQ(machine.power(), c.power);
+    EXPECT_FALSE(machine.isLoggedIn(QStringLiteral("bob")));
+    EXPECT_TRUE(machine.isLocked(QStringLiteral("bob")));
+    EXPECT_TRUE(justLoggedOut());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveningScenario, MachineWideAction,
+    ::testing::Values(MachineWideCase{"Restart",
+                                      {"21:00:00 Locking user \"Bob Smith\"...", "21:00:00 Logging out user \"bob\"..."},
+                                      {"21:00:00 account locked: bob", "21:00:00 machine restarting"},
+                                      PowerState::Restarting},
+                      MachineWideCase{"Sleep",
+                                      {"21:00:00 Locking user \"Bob Smith\"...", "21:00:00 Logging out user \"bob\"..."},
+                                      {"21:00:00 account locked: bob", "21:00:00 machine asleep", "21:00:00 user logged out: bob"},
+                                      PowerState::Asleep},
+                      MachineWideCase{"Shutdown",
+                                      {"21:00:00 Locking user \"Bob Smith\"...", "21:00:00 Shutting down...",
+                                       "21:00:00 Logging out user \"bob\"..."},
+                                      {"21:00:00 account locked: bob", "21:00:00 machine shut down"},
+                                      PowerState::ShutDown}),
+    [](const ::testing::TestParamInfo<MachineWideCase>& info) { return std::string(info.param.action); });
+
 // Somebody at the machine on a locked account is logged out, whatever the
 // day's action, and the record is left as it is.
 class LockedUserAtTheMachine : public ScenarioFixture, public ::testing::WithParamInterface<const char*> {};
