@@ -165,12 +165,12 @@ SettingsFileContents ScenarioFixture::settingsFile() const
     }
     SettingsReader reader(file.readAll());
     try {
-        const int preferences = reader.readCount(16);
+        const int preferences = reader.readCount();
         for (int i = 0; i < preferences; ++i) {
             const QString name = reader.readText();
             contents.preferences[name.toStdString()] = reader.readText().toStdString();
         }
-        const int users = reader.readCount(8 + 8 + 1 + 3 * 46);
+        const int users = reader.readCount();
         for (int i = 0; i < users; ++i) {
             const QString name = reader.readText();
             contents.activeMinutes[name.toStdString()] = reader.readInteger();
