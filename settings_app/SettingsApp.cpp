@@ -96,7 +96,8 @@ void SettingsApp::Open()
         else
             MainWin::instance()->showAndRaise();
         // The agent opens the application by this path when asked to.
-        EasyPrefs::SetPrefFolderItem(QStringLiteral("appLocation"), SystemPaths::toSystemPath(QCoreApplication::applicationFilePath()));
+        EasyPrefs::SetPrefFolderItem(QStringLiteral("appLocation"),
+                                     SystemPaths::toSystemPath(Methods::applicationFolder() + QStringLiteral("/Nightfold")));
         QGuiApplication::setQuitOnLastWindowClosed(true);
     });
 }

@@ -1,16 +1,15 @@
 #include "SimGui.h"
 
-#include "AppPictures.h"
-#include "MainWin.h"
-#include "Methods.h"
+#include "NightfoldApplication.h"
+#include "SettingsApp.h"
 #include "SimGuiMachine.h"
-#include "UserClass.h"
 #include "WindowPictures.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -37,7 +36,7 @@ void onInterrupt(int)
         return;
 }
 
-void quitOnInterrupt(QApplication& application)
+void quitOnInterrupt(QCoreApplication& application)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_interruptSockets) != 0)
         return;
@@ -51,18 +50,7 @@ void quitOnInterrupt(QApplication& application)
     sigaction(SIGTERM, &action, nullptr);
 }
 
-// Until the application object (SettingsApp) lands, its start as far as it is
-// built: read the settings and show the main window. SettingsApp takes over
-// here (and replaces the QApplication in run()).
-void startSettingsApplication()
-{
-    Methods::setProgram(Methods::Program::SettingsApplication);
-    UserClass::setApplicationPicture([] { return AppPictures::UsersPref(); });
-    Methods::ReadPrefs();
-    MainWin::instance()->showAndRaise();
-}
-
-int gui(QApplication& application, const QString& dir)
+int gui(NightfoldApplication& application, const QString& dir)
 {
     const QString folder = QFileInfo(dir).absoluteFilePath();
     if (!QFileInfo::exists(folder + QStringLiteral("/machine.json")))
@@ -77,8 +65,12 @@ int gui(QApplication& application, const QString& dir)
         << "Each run of the agent prints its pass here. Quit the application (or press Ctrl-C) to save the machine;\n"
         << "then try: nightfold-sim pass " << folder << " --at \"YYYY-MM-DD HH:MM\"" << Qt::endl;
     quitOnInterrupt(application);
-    startSettingsApplication();
-    const int status = application.exec();
+    int status = 0;
+    {
+        SettingsApp app;
+        QTimer::singleShot(0, &app, &SettingsApp::Open);
+        status = application.exec();
+    }
     const QString saveError = machine.close();
     if (!saveError.isEmpty()) {
         QTextStream(stderr) << "nightfold-sim: " << saveError << Qt::endl;
@@ -100,7 +92,7 @@ int run(int argc, char** argv)
     // Pictures never need a screen; the platform is chosen before the application exists.
     if (pictures)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    NightfoldApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(2);
     if (arguments.size() != 1)
         return usageError(pictures ? QStringLiteral("usage: pictures FOLDER") : QStringLiteral("usage: gui DIR"));

@@ -33,6 +33,8 @@ QString SimGuiMachine::open()
     m_machine.setAgentPass([this] { runAgentPass(); });
     m_machine.install();
     prepareApplicationFolder();
+    // The application's own file, which the agent opens for a countdown.
+    SimFileSystem::write(applicationFolder + QStringLiteral("/Nightfold"), "simulated settings application\n");
     Methods::setApplicationFolder(SimFileSystem::realPath(applicationFolder));
     return {};
 }

@@ -217,7 +217,8 @@ TEST_F(SettingsAppTest, OpenReadsTheSettingsMarksAdministratorsAndRecordsWhereTh
     ASSERT_EQ(Globals::userCount(), 2);
     for (int i = 1; i <= 2; ++i)
         EXPECT_EQ(Globals::Users[i]->isAdmin, Globals::Users[i]->Name == "alice") << Globals::Users[i]->Name.toStdString();
-    EXPECT_EQ(EasyPrefs::GetPrefFolderItem("appLocation", std::nullopt), QCoreApplication::applicationFilePath());
+    // The application's own file, as a system path: the agent opens it for a countdown.
+    EXPECT_EQ(EasyPrefs::GetPrefFolderItem("appLocation", std::nullopt), SystemPaths::toSystemPath(Methods::applicationFolder() + "/Nightfold"));
     EXPECT_TRUE(QGuiApplication::quitOnLastWindowClosed());
     // The help menu is hidden in every bar, those built before and after.
     EXPECT_FALSE(MenuBar1::menu(earlier, "HelpMenu")->menuAction()->isVisible());
