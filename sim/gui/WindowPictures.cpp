@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "ConfirmWin.h"
 #include "Globals.h"
+#include "EnablerWindow.h"
 #include "MainWin.h"
 #include "MenuBar1.h"
 #include "Methods.h"
@@ -183,15 +184,10 @@ QWidget* usersDrawer()
 
 QWidget* agentStatus()
 {
-    QWidget host;
-    QMenuBar* bar = MenuBar1::build(&host);
-    if (QAction* item = bar ? MenuBar1::item(bar, QStringLiteral("AppleEnableNightfold")) : nullptr)
-        item->trigger();
+    EnablerWindow* status = EnablerWindow::instance();
+    status->show();
     settle();
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->windowTitle() == QLatin1String("Nightfold Status"))
-            return window;
-    return nullptr;
+    return status;
 }
 
 QImage saveQuestion()
@@ -226,9 +222,11 @@ int render(const QString& folder, const QString& shippedFolder)
     startSettingsApplication(machine);
 
     Pictures pictures(folder);
+    MainWin::setResizeDuration(0);
     MainWin* main = MainWin::instance();
     pictures.window(QStringLiteral("main-window-locked"), [main] {
         main->showAndRaise();
+        main->CaptionTimer_Action();
         return main;
     });
     pictures.window(QStringLiteral("main-window-unlocked"), [main] { return unlock(main); });
