@@ -6,6 +6,7 @@
 #include "ErrorAndLoggingGlobals.h"
 #include "Methods.h"
 #include "Schedule.h"
+#include "SettingsSaveBatch.h"
 #include "SettingsStream.h"
 #include "StringStuff.h"
 #include "TextCompare.h"
@@ -147,7 +148,7 @@ void NightfoldUser::CheckActivity(const LocalDateTime& now)
     App::DebugLog(QStringLiteral("Resetting time for ") + StringStuff::Quote(Name) + QStringLiteral("..."));
     activeMinutes = 0;
     activeDay = now.day();
-    Methods::SaveSettings(true);
+    SettingsSaveBatch::saveSettingsDirect();
 }
 
 QString NightfoldUser::Activity() const

@@ -5,6 +5,7 @@
 #include "ErrorAndLoggingGlobals.h"
 #include "Globals.h"
 #include "NightfoldUser.h"
+#include "SettingsSaveBatch.h"
 #include "StringStuff.h"
 #include "TextCompare.h"
 
@@ -127,6 +128,8 @@ void updateActiveUsers(bool credit)
         const QStringList owners = trimmedLines(runner->Result());
         int loginsFound = 0;
         std::shared_ptr<NightfoldUser> lastFound;
+        // The day's resets are saved together once the users are sensed.
+        SettingsSaveBatch resets;
         for (int i = 1; i <= Globals::userCount(); ++i) {
             const auto& user = Globals::Users[i];
             user->Active = false;

@@ -10,6 +10,11 @@ void FakeShell::answer(const QString& commandPrefix, Responder responder)
     m_responders.append({commandPrefix, std::move(responder)});
 }
 
+void FakeShell::answerFirst(const QString& commandPrefix, Responder responder)
+{
+    m_responders.prepend({commandPrefix, std::move(responder)});
+}
+
 QString FakeShell::run(const QString& commandLine)
 {
     commands.append(commandLine);

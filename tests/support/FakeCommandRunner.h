@@ -16,6 +16,8 @@ public:
     // The first responder whose prefix starts the command line answers.
     void answer(const QString& commandPrefix, const QString& output);
     void answer(const QString& commandPrefix, Responder responder);
+    // Answers before every responder given so far.
+    void answerFirst(const QString& commandPrefix, Responder responder);
     QList<QString> commands;
 
     // Installs this shell as the runner factory for the current scope.

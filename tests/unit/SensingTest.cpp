@@ -186,6 +186,34 @@ TEST_F(SensingTest, TheFirstSensingOfANewDayResetsEveryonesCount)
     EXPECT_TRUE(systemFileExists(SystemPaths::settingsFile));
 }
 
+TEST_F(SensingTest, TheDaysResetsAreSavedOnceTogether)
+{
+    // One whole-file save per reset would make the day's first pass quadratic.
+    for (const char* name : {"bob", "carol", "dave"})
+        addUser(QString::fromLatin1(name), 30)->activeDay = 10;
+    // The front-window question comes after every user was looked at.
+    bool savedWhileLooking = true;
+    shell.answerFirst(kFrontApplicationPath, [&](const QString&) {
+        savedWhileLooking = systemFileExists(SystemPaths::settingsFile);
+        return frontApplication;
+    });
+    Methods::updateActiveUsers(true);
+    EXPECT_FALSE(savedWhileLooking);
+    ASSERT_TRUE(systemFileExists(SystemPaths::settingsFile));
+
+    Globals::resetForNewProcess();
+    shell.answer(QStringLiteral("niutil -list . /users"), QStringLiteral("1 bob\n2 carol\n3 dave\n"));
+    for (const char* name : {"bob", "carol", "dave"})
+        shell.answer(QStringLiteral("niutil -read . /users/") + QString::fromLatin1(name),
+                     QStringLiteral("name: %1\nshell: /bin/bash\nauthentication_authority: ;ShadowHash;\n").arg(QString::fromLatin1(name)));
+    Methods::ReadPrefs();
+    ASSERT_EQ(Globals::userCount(), 3);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(Globals::Users[i]->activeDay, 11);
+        EXPECT_EQ(Globals::Users[i]->activeMinutes, 0);
+    }
+}
+
 TEST_F(SensingTest, TheLoginWindowCountsAsInFrontForItsStandInsToo)
 {
     const QMap<QString, bool> answers{
