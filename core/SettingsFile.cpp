@@ -11,6 +11,7 @@
 #include "SystemPaths.h"
 #include "TextCompare.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
@@ -98,13 +99,29 @@ void keepDamagedFileAside()
         App::DebugLog(QStringLiteral("The settings file was damaged; a copy was kept as ") + damagedCopy);
 }
 
+QByteArray encodedState()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeState(buffer);
+    return buffer.data();
+}
+
+// A QSaveFile commits even when bytes it buffered could not be written (a full
+// disk, a size limit), which would put a cut file in place of a sound one: the
+// whole file goes in one write, and the write and the flush are checked first.
 void writeInPlace()
 {
     keepDamagedFileAside();
+    const QByteArray bytes = encodedState();
     QSaveFile file(SystemPaths::resolve(SystemPaths::settingsFile));
     if (!file.open(QIODevice::WriteOnly))
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot create the settings file: ") + file.errorString());
-    writeState(file);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write the settings file: ") + error);
+    }
     if (!file.commit())
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write the settings file: ") + file.errorString());
 }
