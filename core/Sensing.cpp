@@ -49,14 +49,20 @@ bool hasLoginWindowOwner(const QStringList& owners, const NightfoldUser& user)
 }
 
 // osascript gets no answer from a desktop, the authentication dialog or the
-// login window itself: all stand for the login window being in front.
+// login window itself: all stand for the login window being in front. A path
+// counts only as the system's own application in the system's own folder, so
+// that no application a user names or places can pass for the login window
+// (and stop his minutes being counted).
 bool loginWindowInFront(CommandRunner& runner)
 {
     runner.Execute(kFrontApplication);
-    const QString answer = runner.Result();
-    return TextCompare::contains(answer, QStringLiteral("execution error"))
-        || TextCompare::contains(answer, QStringLiteral("SecurityAgent"))
-        || TextCompare::contains(answer, QStringLiteral("loginwindow"));
+    const QString answer = runner.Result().trimmed();
+    if (!answer.endsWith(QLatin1Char(':')))
+        return TextCompare::contains(answer, QStringLiteral("execution error"));
+    const QStringList path = answer.split(QLatin1Char(':'), Qt::SkipEmptyParts);  // volume first
+    return path.size() == 5 && TextCompare::same(path[1], QStringLiteral("System"))
+        && TextCompare::same(path[2], QStringLiteral("Library")) && TextCompare::same(path[3], QStringLiteral("CoreServices"))
+        && (TextCompare::same(path[4], QStringLiteral("loginwindow.app")) || TextCompare::same(path[4], QStringLiteral("SecurityAgent.app")));
 }
 
 void markAtMachine(NightfoldUser& user, bool credit)
