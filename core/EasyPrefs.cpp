@@ -1,9 +1,7 @@
 #include "EasyPrefs.h"
 
+#include "SettingsStream.h"
 #include "TextCompare.h"
-
-#include <algorithm>
-#include <limits>
 
 namespace EasyPrefs {
 QStringList prefNames{QString()};
@@ -19,23 +17,38 @@ qsizetype find(const QString& name)
     return -1;
 }
 
-// The decimal number at the start of text, fraction dropped; 0 when none.
+// The decimal number at the start of text (sign, digits, fraction, exponent),
+// fraction dropped toward zero; 0 when the text does not begin with one.
 int leadingInteger(const QString& text)
 {
     const QString t = text.trimmed();
     qsizetype end = 0;
+    const auto isDigitAt = [&t](qsizetype i) { return i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'); };
+    const auto skipDigits = [&](qsizetype i) {
+        while (isDigitAt(i))
+            ++i;
+        return i;
+    };
     if (end < t.size() && (t[end] == QLatin1Char('-') || t[end] == QLatin1Char('+')))
         ++end;
-    const qsizetype digitsStart = end;
-    while (end < t.size() && t[end].isDigit() && t[end].unicode() < 128)
-        ++end;
-    if (end == digitsStart)
+    const qsizetype mantissaStart = end;
+    end = skipDigits(end);
+    bool hasDigits = end > mantissaStart;
+    if (end < t.size() && t[end] == QLatin1Char('.')) {
+        const qsizetype fractionEnd = skipDigits(end + 1);
+        hasDigits = hasDigits || fractionEnd > end + 1;
+        end = fractionEnd;
+    }
+    if (!hasDigits)
         return 0;
-    bool ok = false;
-    const qlonglong value = t.left(end).toLongLong(&ok);
-    if (!ok)
-        return t[0] == QLatin1Char('-') ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    return static_cast<int>(std::clamp<qlonglong>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    if (end < t.size() && (t[end] == QLatin1Char('e') || t[end] == QLatin1Char('E'))) {
+        qsizetype exponent = end + 1;
+        if (exponent < t.size() && (t[exponent] == QLatin1Char('-') || t[exponent] == QLatin1Char('+')))
+            ++exponent;
+        if (isDigitAt(exponent))
+            end = skipDigits(exponent);
+    }
+    return clampToInt(t.left(end).toDouble());
 }
 }  // namespace
 

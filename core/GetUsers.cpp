@@ -47,6 +47,8 @@ void GetUsers::FetchStandardUsers(QList<std::shared_ptr<UserClass>>& list) const
 
 bool GetUsers::isSafeShortName(const QString& name)
 {
-    static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9._-]+$"));
-    return safe.match(name).hasMatch();
+    // No leading '-' (it would read as an option) and no "." or ".." (they name
+    // other directory records than the account's).
+    static const QRegularExpression safe(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9._][A-Za-z0-9._-]*")));
+    return safe.match(name).hasMatch() && name != QLatin1String(".") && name != QLatin1String("..");
 }

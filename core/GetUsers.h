@@ -18,7 +18,8 @@ public:
     // name safe on a command line) to list.
     void FetchStandardUsers(QList<std::shared_ptr<UserClass>>& list) const;
 
-    // Account short names that may reach a command line: letters, digits, '.', '_', '-'.
+    // Account short names that may reach a command line: letters, digits, '.',
+    // '_', '-', not starting with '-', not "." or "..".
     static bool isSafeShortName(const QString& name);
 
 private:

@@ -6,7 +6,6 @@
 #include "Globals.h"
 #include "Methods.h"
 #include "NightfoldUser.h"
-#include "Schedule.h"
 #include "SettingsStream.h"
 #include "SystemPaths.h"
 #include "TextCompare.h"
@@ -17,55 +16,73 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <optional>
+#include <utility>
 
 namespace {
-// Smallest possible encodings, to refuse counts the file cannot hold.
-constexpr qsizetype kMinimumPrefBytes = 16;
-constexpr qsizetype kMinimumUserRecordBytes = 8 + 8 + 1 + 3 * 46;
+// A schedule record after its action text: four flags, a time, a flag, two
+// times, a flag and the hours.
+constexpr qsizetype kScheduleBytesAfterAction = 4 + 8 + 1 + 8 + 8 + 1 + 8;
 
 bool g_damaged = false;
-bool g_keptAside = false;
 bool g_readBefore = false;
 
-std::shared_ptr<NightfoldUser> findUser(const QString& name)
-{
-    for (qsizetype i = 1; i < Globals::Users.size(); ++i) {
-        if (TextCompare::same(Globals::Users[i]->Name, name))
-            return Globals::Users[i];
+// Case-blind equal names fold to the same text, so a hash finds them.
+QString folded(const QString& name) { return name.toCaseFolded(); }
+
+// The managed users by folded name, the first of equal names winning, so that
+// reading stays linear in the number of users.
+class UserIndex {
+public:
+    UserIndex()
+    {
+        for (int i = 1; i <= Globals::userCount(); ++i)
+            add(Globals::Users[i]);
     }
-    return nullptr;
-}
+    std::shared_ptr<NightfoldUser> find(const QString& name) const { return m_users.value(folded(name)); }
+    void add(const std::shared_ptr<NightfoldUser>& user)
+    {
+        const QString key = folded(user->Name);
+        if (!m_users.contains(key))
+            m_users.insert(key, user);
+    }
+
+private:
+    QHash<QString, std::shared_ptr<NightfoldUser>> m_users;
+};
 
 void loadAccounts()
 {
     QList<std::shared_ptr<UserClass>> accounts;
     GetUsers().FetchStandardUsers(accounts);
+    UserIndex index;
     for (const auto& account : accounts) {
-        if (auto existing = findUser(account->Name))
+        if (auto existing = index.find(account->Name)) {
             existing->constructFrom(*account);
-        else
+        } else {
             Globals::Users.append(std::make_shared<NightfoldUser>(*account));
+            index.add(Globals::Users.last());
+        }
     }
 }
 
-void readState(SettingsReader& reader)
+void readState(SettingsReader& reader, bool replaceStore)
 {
     // A repeated read (discarded changes) replaces what the store holds.
-    if (g_readBefore)
+    if (replaceStore)
         EasyPrefs::clear();
-    g_readBefore = true;
 
-    const int prefCount = reader.readCount(kMinimumPrefBytes);
+    const int prefCount = reader.readCount();
     for (int i = 0; i < prefCount; ++i) {
         const QString name = reader.readText();
         const QString value = reader.readText();
         EasyPrefs::prefNames.append(name);
         EasyPrefs::prefItems.append(value);
     }
-    const int userCount = reader.readCount(kMinimumUserRecordBytes);
+    const UserIndex index;
+    const int userCount = reader.readCount();
     for (int i = 0; i < userCount; ++i) {
         const QString name = reader.readText();
-        if (auto user = findUser(name))
+        if (auto user = index.find(name))
             user->Load(reader);
         else
             NightfoldUser().Load(reader);  // an account gone from the directory: read past it
@@ -74,9 +91,12 @@ void readState(SettingsReader& reader)
     }
 }
 
-void writeState(QIODevice& device)
+// The whole file in memory: written in one go, a short write cannot pass unseen.
+QByteArray encodedState()
 {
-    SettingsWriter stream(device);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    SettingsWriter stream(buffer);
     stream.writeNumber(EasyPrefs::count());
     for (int i = 1; i <= EasyPrefs::count(); ++i) {
         Methods::WriteString(stream, EasyPrefs::prefNames[i]);
@@ -85,43 +105,48 @@ void writeState(QIODevice& device)
     stream.writeNumber(Globals::userCount());
     for (int i = 1; i <= Globals::userCount(); ++i)
         Globals::Users[i]->Save(stream);
-}
-
-// Keeps a damaged file for the administrator before the first write over it.
-void keepDamagedFileAside()
-{
-    if (!g_damaged || g_keptAside)
-        return;
-    g_keptAside = true;
-    const QString damagedCopy = SystemPaths::settingsFile + QStringLiteral(".damaged");
-    QFile::remove(SystemPaths::resolve(damagedCopy));
-    if (QFile::copy(SystemPaths::resolve(SystemPaths::settingsFile), SystemPaths::resolve(damagedCopy)))
-        App::DebugLog(QStringLiteral("The settings file was damaged; a copy was kept as ") + damagedCopy);
-}
-
-QByteArray encodedState()
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    writeState(buffer);
     return buffer.data();
 }
 
-// A QSaveFile commits even when bytes it buffered could not be written (a full
-// disk, a size limit), which would put a cut file in place of a sound one: the
-// whole file goes in one write, and the write and the flush are checked first.
+void writeWhole(QFileDevice& file, const QByteArray& bytes)
+{
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+}
+
+const QString& damagedCopy()
+{
+    static const QString path = SystemPaths::settingsFile + QStringLiteral(".damaged");
+    return path;
+}
+
+void logKeptAside(bool kept)
+{
+    App::DebugLog(kept ? QStringLiteral("The settings file was damaged; a copy was kept as ") + damagedCopy()
+                       : QStringLiteral("The settings file was damaged; no copy could be kept as ") + damagedCopy());
+}
+
+// The first write after reading a damaged file keeps that file for the
+// administrator; later writes go over a sound file.
+void keepDamagedFileAside()
+{
+    if (!g_damaged)
+        return;
+    g_damaged = false;
+    QFile::remove(SystemPaths::resolve(damagedCopy()));
+    logKeptAside(QFile::copy(SystemPaths::resolve(SystemPaths::settingsFile), SystemPaths::resolve(damagedCopy())));
+}
+
 void writeInPlace()
 {
     keepDamagedFileAside();
     const QByteArray bytes = encodedState();
+    // Unbuffered: a buffered save file can commit a short file when the disk is
+    // full. Left without commit, the save file is discarded.
     QSaveFile file(SystemPaths::resolve(SystemPaths::settingsFile));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot create the settings file: ") + file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write the settings file: ") + error);
-    }
+    writeWhole(file, bytes);
     if (!file.commit())
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write the settings file: ") + file.errorString());
 }
@@ -132,6 +157,7 @@ struct AgentOwnedState {
     std::optional<QString> justLoggedOut;
 };
 
+// Reads as much of the current file as is sound; a damaged rest is ignored.
 AgentOwnedState readAgentOwnedState()
 {
     AgentOwnedState state;
@@ -140,22 +166,23 @@ AgentOwnedState readAgentOwnedState()
         return state;
     SettingsReader reader(file.readAll());
     try {
-        const int prefCount = reader.readCount(kMinimumPrefBytes);
+        const int prefCount = reader.readCount();
         for (int i = 0; i < prefCount; ++i) {
             const QString name = reader.readText();
             const QString value = reader.readText();
             if (!state.justLoggedOut && TextCompare::same(name, QStringLiteral("justLoggedOut")))
                 state.justLoggedOut = value;
         }
-        const int userCount = reader.readCount(kMinimumUserRecordBytes);
-        for (int i = 0; i < userCount && !reader.damaged(); ++i) {
-            const QString name = reader.readText().toCaseFolded();
+        const int userCount = reader.readCount();
+        for (int i = 0; i < userCount; ++i) {
+            const QString name = folded(reader.readText());
             const int minutes = reader.readInteger();
             const int day = reader.readByte();
             state.usage.insert(name, {minutes, day});
-            Schedule skipped;
-            for (int s = 0; s < 3; ++s)
-                skipped.Load(reader);
+            for (int s = 0; s < 3; ++s) {
+                reader.readText();
+                reader.skip(kScheduleBytesAfterAction);
+            }
         }
     } catch (const DamagedFileError&) {
         // Whatever was read before the damage still counts.
@@ -167,7 +194,7 @@ void adoptAgentOwnedState()
 {
     const AgentOwnedState state = readAgentOwnedState();
     for (int i = 1; i <= Globals::userCount(); ++i) {
-        const auto found = state.usage.constFind(Globals::Users[i]->Name.toCaseFolded());
+        const auto found = state.usage.constFind(folded(Globals::Users[i]->Name));
         if (found != state.usage.constEnd()) {
             Globals::Users[i]->activeMinutes = found->first;
             Globals::Users[i]->activeDay = found->second;
@@ -177,19 +204,27 @@ void adoptAgentOwnedState()
         EasyPrefs::SetPrefString(QStringLiteral("justLoggedOut"), *state.justLoggedOut);
 }
 
+// A new private file (unique name, mode 0600, created exclusively) that the
+// superuser copies over the settings file; it is removed when this returns.
 bool writeThroughPrivilegedCopy()
 {
     adoptAgentOwnedState();
-    // A new private file: unique name, mode 0600, created exclusively.
     QTemporaryFile temporary(SystemPaths::resolve(SystemPaths::temporaryFolder()) + QStringLiteral("/nightfold.conf.XXXXXX"));
     if (!temporary.open())
         throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot create a temporary file: ") + temporary.errorString());
-    writeState(temporary);
-    if (!temporary.flush())
-        throw RuntimeError(RuntimeError::Kind::Other, QStringLiteral("cannot write a temporary file: ") + temporary.errorString());
+    writeWhole(temporary, encodedState());
+    // Created private and complete; only now readable, so that a copy that
+    // creates /etc/nightfold.conf anew leaves it readable to the application.
+    temporary.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     temporary.close();
+
     auto runner = Authorization::newShell();
     runner->Assign(Globals::savedAuthorization);
+    if (g_damaged) {
+        // A refused copy leaves the damaged file in place: try again at the next save.
+        g_damaged = !runner->Run(QStringLiteral("/bin/cp"), true, {QStringLiteral("-f"), SystemPaths::settingsFile, damagedCopy()});
+        logKeptAside(!g_damaged);
+    }
     return runner->Run(QStringLiteral("/bin/cp"), true,
                        {QStringLiteral("-f"), SystemPaths::toSystemPath(temporary.fileName()), SystemPaths::settingsFile});
 }
@@ -199,6 +234,7 @@ namespace Methods {
 void ReadPrefs()
 {
     handled("Methods.ReadPrefs", [] {
+        const bool readBefore = std::exchange(g_readBefore, true);
         loadAccounts();
         QFile file(SystemPaths::resolve(SystemPaths::settingsFile));
         if (!file.exists() || !file.open(QIODevice::ReadOnly))
@@ -206,7 +242,7 @@ void ReadPrefs()
         SettingsReader reader(file.readAll());
         file.close();
         try {
-            readState(reader);
+            readState(reader, readBefore);
         } catch (...) {
             g_damaged = g_damaged || reader.damaged();
             throw;
@@ -247,7 +283,6 @@ bool settingsFileDamaged() { return g_damaged; }
 void resetSettingsFileState()
 {
     g_damaged = false;
-    g_keptAside = false;
     g_readBefore = false;
 }
 

@@ -45,15 +45,12 @@ double SettingsReader::readNumber()
 
 int SettingsReader::readInteger() { return clampToInt(readNumber()); }
 
-int SettingsReader::readCount(qsizetype minimumBytesEach)
+int SettingsReader::readCount()
 {
     const double value = readNumber();
-    if (!std::isfinite(value) || value < 0)
+    if (!std::isfinite(value) || value < 0 || std::trunc(value) > static_cast<double>(bytesLeft()))
         fail(QStringLiteral("count %1").arg(value));
-    const double count = std::trunc(value);
-    if (count * static_cast<double>(std::max<qsizetype>(minimumBytesEach, 1)) > static_cast<double>(bytesLeft()))
-        fail(QStringLiteral("count %1 larger than the file").arg(count));
-    return static_cast<int>(count);
+    return clampToInt(value);
 }
 
 QString SettingsReader::readText()
@@ -73,6 +70,12 @@ quint8 SettingsReader::readByte()
 {
     require(1);
     return static_cast<quint8>(m_bytes[m_position++]);
+}
+
+void SettingsReader::skip(qsizetype bytes)
+{
+    require(bytes);
+    m_position += bytes;
 }
 
 void SettingsWriter::writeBytes(const QByteArray& bytes)

@@ -16,11 +16,12 @@ public:
     double readNumber();
     // A count or integer: the number's integer part, clamped to the int range.
     int readInteger();
-    // A count of things each at least minimumBytes long; checked against what is left.
-    int readCount(qsizetype minimumBytesEach);
+    // A count of things in the rest of the file: never more than the bytes left.
+    int readCount();
     QString readText();
     bool readFlag();
     quint8 readByte();
+    void skip(qsizetype bytes);
 
     qsizetype position() const { return m_position; }
     qsizetype bytesLeft() const { return m_bytes.size() - m_position; }

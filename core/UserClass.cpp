@@ -82,7 +82,14 @@ QString UserClass::GetValue(const QString& key) const
     return Properties ? Properties->valueOr(key) : QString();
 }
 
-QString UserClass::truncatedName() const { return Name.left(8); }
+QString UserClass::truncatedName() const
+{
+    // Eight characters, never half of a surrogate pair.
+    qsizetype end = 0;
+    for (int characters = 0; characters < 8 && end < Name.size(); ++characters)
+        end += Name[end].isHighSurrogate() && end + 1 < Name.size() && Name[end + 1].isLowSurrogate() ? 2 : 1;
+    return Name.left(end);
+}
 
 QImage UserClass::GetPicture()
 {

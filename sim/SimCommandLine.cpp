@@ -118,6 +118,8 @@ int SimCommandLine::run(const QStringList& arguments)
         return pass(rest);
     if (command == QLatin1String("run"))
         return runInterval(rest);
+    if (command == QLatin1String("gui") || command == QLatin1String("pictures"))
+        return usageError(command + QStringLiteral(" needs the settings application, which this build leaves out"));
     return usageError(QStringLiteral("unknown command or arguments: ") + arguments.join(QLatin1Char(' ')));
 }
 

@@ -9,6 +9,8 @@
 //   init DIR [--os 10.2|10.3]              a new machine in DIR (DIR/machine.json)
 //   pass DIR --at "YYYY-MM-DD HH:MM[:SS]" [--trace]
 //   run  DIR --from T1 --to T2 [--trace]   one pass per minute over the interval
+//   gui DIR, pictures FOLDER               the settings application (sim/gui; a build
+//                                          without it answers these with status 2)
 // A bad argument, an unreadable machine or a malformed time prints one line
 // and gives status 2, changing nothing.
 class SimCommandLine {

@@ -98,13 +98,18 @@ bool SimulatedMachine::runAgentPass()
 {
     if (!SimFileSystem::exists(SystemPaths::installedAgent))
         return false;
+    startAgentProcess();
+    if (m_agentPass)
+        m_agentPass();
+    return true;
+}
+
+void SimulatedMachine::startAgentProcess()
+{
     const bool agentListed = std::any_of(m_state.processes.cbegin(), m_state.processes.cend(),
                                          [](const SimProcess& p) { return p.command == SystemPaths::installedAgent; });
     if (!agentListed)
         addProcess(QStringLiteral("root"), SystemPaths::installedAgent);
-    if (m_agentPass)
-        m_agentPass();
-    return true;
 }
 
 void SimulatedMachine::addSystemAccount(const QString& name, const QString& realName, int uid, const QString& shell,

@@ -59,6 +59,8 @@ public:
     // False (nothing run) when the agent is not installed below the root.
     void setAgentPass(std::function<void()> pass) { m_agentPass = std::move(pass); }
     bool runAgentPass();
+    // A started agent is in the process table (a killall may have taken the last one out).
+    void startAgentProcess();
 
     // Builders. Unknown names raise std::invalid_argument.
     AccountRecord& addAccount(const QString& name, const QString& realName, const QString& shell = QStringLiteral("/bin/bash"),

@@ -33,6 +33,8 @@ SimulatedPass::Outcome SimulatedPass::run(const LocalDateTime& at)
     ScopedClock scopedClock(clock);
     const bool wasInstalled = m_machine.isInstalled();
     m_machine.install();
+    // cron starts a new agent process: it sees itself in the process list.
+    m_machine.startAgentProcess();
 
     const qint64 logOffset = logSize();
     const qsizetype eventsBefore = m_machine.events().size();
