@@ -26,10 +26,10 @@ bool readsCompletely(const QByteArray& bytes)
 {
     SettingsReader reader(bytes);
     try {
-        const int prefs = reader.readCount(16);
+        const int prefs = reader.readCount();
         for (int i = 0; i < 2 * prefs; ++i)
             reader.readText();
-        const int users = reader.readCount(8 + 8 + 1 + 3 * 46);
+        const int users = reader.readCount();
         for (int i = 0; i < users; ++i) {
             reader.readText();
             reader.readNumber();
