@@ -140,14 +140,16 @@ void NightfoldUser::UpdateActivity()
     });
 }
 
-void NightfoldUser::CheckActivity(const LocalDateTime& now)
+bool NightfoldUser::CheckActivity(const LocalDateTime& now, bool saveAtOnce)
 {
     if (now.day() == activeDay)
-        return;
+        return false;
     App::DebugLog(QStringLiteral("Resetting time for ") + StringStuff::Quote(Name) + QStringLiteral("..."));
     activeMinutes = 0;
     activeDay = now.day();
-    Methods::SaveSettings(true);
+    if (saveAtOnce)
+        Methods::SaveSettings(true);
+    return true;
 }
 
 QString NightfoldUser::Activity() const

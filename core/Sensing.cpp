@@ -8,6 +8,7 @@
 #include "StringStuff.h"
 #include "TextCompare.h"
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -39,13 +40,21 @@ bool namesUser(const QString& field, const NightfoldUser& user)
     return !field.isEmpty() && (TextCompare::same(field, user.truncatedName()) || TextCompare::same(field, user.Name));
 }
 
-bool hasLoginWindowOwner(const QStringList& owners, const NightfoldUser& user)
+// The owners, folded, so that each user is looked up once however many
+// processes the listing holds.
+QSet<QString> foldedOwners(const QStringList& owners)
 {
+    QSet<QString> folded;
     for (const QString& owner : owners) {
-        if (namesUser(owner, user))
-            return true;
+        if (!owner.isEmpty())
+            folded.insert(owner.toCaseFolded());
     }
-    return false;
+    return folded;
+}
+
+bool hasLoginWindowOwner(const QSet<QString>& owners, const NightfoldUser& user)
+{
+    return owners.contains(user.truncatedName().toCaseFolded()) || owners.contains(user.Name.toCaseFolded());
 }
 
 // osascript gets no answer from a desktop, the authentication dialog or the
@@ -130,14 +139,17 @@ void updateActiveUsers(bool credit)
         const LocalDateTime now = Clock::now();
         auto runner = CommandRunner::create();
         runner->Execute(kLoginWindowOwners);
-        const QStringList owners = trimmedLines(runner->Result());
+        const QSet<QString> owners = foldedOwners(trimmedLines(runner->Result()));
         int loginsFound = 0;
         std::shared_ptr<NightfoldUser> lastFound;
+        // A new day resets every count: saved once for all of them, not once
+        // per user (which wrote the whole file as often as there are users).
+        bool countsReset = false;
         for (int i = 1; i <= Globals::userCount(); ++i) {
             const auto& user = Globals::Users[i];
             user->Active = false;
             user->LoggedIn = false;
-            user->CheckActivity(now);
+            countsReset = user->CheckActivity(now, false) || countsReset;
             if (hasLoginWindowOwner(owners, *user)) {
                 user->LoggedIn = true;
                 ++loginsFound;
@@ -147,6 +159,8 @@ void updateActiveUsers(bool credit)
             if (isJaguar() && user->LoggedIn)
                 markAtMachine(*user, credit);
         }
+        if (countsReset)
+            Methods::SaveSettings(true);
         Globals::loginWindowOpen = loginWindowInFront(*runner);
         runner->Close();
         if (isJaguar())
