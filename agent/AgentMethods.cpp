@@ -28,13 +28,18 @@ QString normalisedListing(QString listing)
 }
 
 // The process id on the first line naming the agent; empty when there is
-// none. A line beginning with a blank has an empty first field. Only digits
-// may reach the root shell.
+// none. A line beginning with a blank has an empty first field. Anyone can
+// name a process after the agent, but only root runs it: another owner's line
+// is passed over, so no user gets his own process reniced. Only digits may
+// reach the root shell.
 QString agentProcessId(const QString& listing)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
     for (const QString& line : normalisedListing(listing).split(QLatin1Char('\n'))) {
         if (!TextCompare::contains(line, QStringLiteral("NightfoldAgent")))
+            continue;
+        const QString owner = line.section(QLatin1Char(' '), 0, 0);
+        if (!owner.isEmpty() && !TextCompare::same(owner, QStringLiteral("root")))
             continue;
         const QString id = line.section(QLatin1Char(' '), 1, 1);
         return digits.match(id).hasMatch() ? id : QString();

@@ -6,7 +6,6 @@
 #include "ErrorAndLoggingGlobals.h"
 #include "Methods.h"
 #include "Schedule.h"
-#include "SettingsSaveBatch.h"
 #include "SettingsStream.h"
 #include "StringStuff.h"
 #include "TextCompare.h"
@@ -141,14 +140,16 @@ void NightfoldUser::UpdateActivity()
     });
 }
 
-void NightfoldUser::CheckActivity(const LocalDateTime& now)
+bool NightfoldUser::CheckActivity(const LocalDateTime& now, bool saveAtOnce)
 {
     if (now.day() == activeDay)
-        return;
+        return false;
     App::DebugLog(QStringLiteral("Resetting time for ") + StringStuff::Quote(Name) + QStringLiteral("..."));
     activeMinutes = 0;
     activeDay = now.day();
-    SettingsSaveBatch::saveSettingsDirect();
+    if (saveAtOnce)
+        Methods::SaveSettings(true);
+    return true;
 }
 
 QString NightfoldUser::Activity() const

@@ -40,7 +40,9 @@ public:
     void Run();
     void Countdown();
     void UpdateActivity();
-    void CheckActivity(const LocalDateTime& now);
+    // Resets the count on a new day and saves at once, or leaves the save to
+    // the caller (who resets many users and saves once); true when it reset.
+    bool CheckActivity(const LocalDateTime& now, bool saveAtOnce = true);
     QString Activity() const;
     QString Restrictions();
     bool Disabled();

@@ -154,6 +154,20 @@ QString saveStampedPicture(const QImage& picture, const QString& name)
     return target;
 }
 
+// Blanks, tabs and line ends only: any other character may end an
+// application's name, and a name cut short would close nothing.
+QString withoutBlanksAround(const QString& output)
+{
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype first = 0;
+    qsizetype end = output.size();
+    while (first < end && isBlank(output[first]))
+        ++first;
+    while (end > first && isBlank(output[end - 1]))
+        --end;
+    return output.mid(first, end - first);
+}
+
 bool isStampedPicture(const QString& picture) { return TextCompare::contains(picture, QStringLiteral("Nightfold")); }
 }  // namespace
 
@@ -227,6 +241,12 @@ void NightfoldUser::Unstamp()
 {
     try {
         if (!isStampedPicture(Picture))
+            return;
+        // With no saved picture only our own stamped copy goes (the account
+        // then shows the fallback picture): a picture of the user's that
+        // merely has "Nightfold" in its path stays his.
+        const bool saved = Properties && Properties->has(QStringLiteral("old_picture"));
+        if (!saved && !Picture.startsWith(SystemPaths::userPicturesFolder + QLatin1Char('/')))
             return;
         runAndClose(removeProperty(*this, QStringLiteral("picture")));
         runAndClose(setProperty(*this, QStringLiteral("picture"), recordValue(*this, QStringLiteral("old_picture"))));
@@ -315,7 +335,7 @@ void NightfoldUser::killFrontmostApplication()
     App::DebugLog(QStringLiteral("Killing frontmost application for ") + Quote(RealName));
     auto runner = CommandRunner::create();
     runner->Execute(kFrontApplicationName);
-    const QString application = runner->Result().trimmed();
+    const QString application = withoutBlanksAround(runner->Result());
     runner->Execute(QStringLiteral("killall -u ") + shortName(*this) + QLatin1Char(' ') + Quote(application));
     runner->Close();
 }

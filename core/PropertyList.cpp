@@ -1,38 +1,33 @@
 #include "PropertyList.h"
 
 #include "RuntimeError.h"
-#include "TextCompare.h"
+
+// Case-blind equal keys fold to the same text.
+qsizetype PropertyList::indexOf(const QString& key) const { return m_index.value(key.toCaseFolded(), -1); }
 
 void PropertyList::set(const QString& key, const QString& value)
 {
-    for (auto& entry : m_entries) {
-        if (TextCompare::same(entry.first, key)) {
-            entry.second = value;
-            return;
-        }
+    const qsizetype at = indexOf(key);
+    if (at >= 0) {
+        m_entries[at].second = value;
+        return;
     }
+    m_index.insert(key.toCaseFolded(), m_entries.size());
     m_entries.append({key, value});
 }
 
-bool PropertyList::has(const QString& key) const
-{
-    for (const auto& entry : m_entries) {
-        if (TextCompare::same(entry.first, key))
-            return true;
-    }
-    return false;
-}
+bool PropertyList::has(const QString& key) const { return indexOf(key) >= 0; }
 
 QString PropertyList::value(const QString& key) const
 {
-    for (const auto& entry : m_entries) {
-        if (TextCompare::same(entry.first, key))
-            return entry.second;
-    }
-    throw RuntimeError(RuntimeError::Kind::KeyNotFound, QStringLiteral("no property %1").arg(key));
+    const qsizetype at = indexOf(key);
+    if (at < 0)
+        throw RuntimeError(RuntimeError::Kind::KeyNotFound, QStringLiteral("no property %1").arg(key));
+    return m_entries[at].second;
 }
 
 QString PropertyList::valueOr(const QString& key, const QString& fallback) const
 {
-    return has(key) ? value(key) : fallback;
+    const qsizetype at = indexOf(key);
+    return at < 0 ? fallback : m_entries[at].second;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -16,5 +17,10 @@ public:
     const QList<QPair<QString, QString>>& entries() const { return m_entries; }
 
 private:
+    // Position in m_entries by folded key: a record of many lines reads in
+    // linear time (its lines are text users can make long).
+    qsizetype indexOf(const QString& key) const;
+
     QList<QPair<QString, QString>> m_entries;
+    QHash<QString, qsizetype> m_index;
 };

@@ -5,10 +5,10 @@
 #include "ErrorAndLoggingGlobals.h"
 #include "Globals.h"
 #include "NightfoldUser.h"
-#include "SettingsSaveBatch.h"
 #include "StringStuff.h"
 #include "TextCompare.h"
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -40,24 +40,38 @@ bool namesUser(const QString& field, const NightfoldUser& user)
     return !field.isEmpty() && (TextCompare::same(field, user.truncatedName()) || TextCompare::same(field, user.Name));
 }
 
-bool hasLoginWindowOwner(const QStringList& owners, const NightfoldUser& user)
+// The owners, folded, so that each user is looked up once however many
+// processes the listing holds.
+QSet<QString> foldedOwners(const QStringList& owners)
 {
+    QSet<QString> folded;
     for (const QString& owner : owners) {
-        if (namesUser(owner, user))
-            return true;
+        if (!owner.isEmpty())
+            folded.insert(owner.toCaseFolded());
     }
-    return false;
+    return folded;
+}
+
+bool hasLoginWindowOwner(const QSet<QString>& owners, const NightfoldUser& user)
+{
+    return owners.contains(user.truncatedName().toCaseFolded()) || owners.contains(user.Name.toCaseFolded());
 }
 
 // osascript gets no answer from a desktop, the authentication dialog or the
-// login window itself: all stand for the login window being in front.
+// login window itself: all stand for the login window being in front. A path
+// counts only as the system's own application in the system's own folder, so
+// that no application a user names or places can pass for the login window
+// (and stop his minutes being counted).
 bool loginWindowInFront(CommandRunner& runner)
 {
     runner.Execute(kFrontApplication);
-    const QString answer = runner.Result();
-    return TextCompare::contains(answer, QStringLiteral("execution error"))
-        || TextCompare::contains(answer, QStringLiteral("SecurityAgent"))
-        || TextCompare::contains(answer, QStringLiteral("loginwindow"));
+    const QString answer = runner.Result().trimmed();
+    if (!answer.endsWith(QLatin1Char(':')))
+        return TextCompare::contains(answer, QStringLiteral("execution error"));
+    const QStringList path = answer.split(QLatin1Char(':'), Qt::SkipEmptyParts);  // volume first
+    return path.size() == 5 && TextCompare::same(path[1], QStringLiteral("System"))
+        && TextCompare::same(path[2], QStringLiteral("Library")) && TextCompare::same(path[3], QStringLiteral("CoreServices"))
+        && (TextCompare::same(path[4], QStringLiteral("loginwindow.app")) || TextCompare::same(path[4], QStringLiteral("SecurityAgent.app")));
 }
 
 void markAtMachine(NightfoldUser& user, bool credit)
@@ -125,16 +139,17 @@ void updateActiveUsers(bool credit)
         const LocalDateTime now = Clock::now();
         auto runner = CommandRunner::create();
         runner->Execute(kLoginWindowOwners);
-        const QStringList owners = trimmedLines(runner->Result());
+        const QSet<QString> owners = foldedOwners(trimmedLines(runner->Result()));
         int loginsFound = 0;
         std::shared_ptr<NightfoldUser> lastFound;
-        // The day's resets are saved together once the users are sensed.
-        SettingsSaveBatch resets;
+        // A new day resets every count: saved once for all of them, not once
+        // per user (which wrote the whole file as often as there are users).
+        bool countsReset = false;
         for (int i = 1; i <= Globals::userCount(); ++i) {
             const auto& user = Globals::Users[i];
             user->Active = false;
             user->LoggedIn = false;
-            user->CheckActivity(now);
+            countsReset = user->CheckActivity(now, false) || countsReset;
             if (hasLoginWindowOwner(owners, *user)) {
                 user->LoggedIn = true;
                 ++loginsFound;
@@ -144,6 +159,8 @@ void updateActiveUsers(bool credit)
             if (isJaguar() && user->LoggedIn)
                 markAtMachine(*user, credit);
         }
+        if (countsReset)
+            Methods::SaveSettings(true);
         Globals::loginWindowOpen = loginWindowInFront(*runner);
         runner->Close();
         if (isJaguar())

@@ -301,7 +301,13 @@ QString save(const MachineState& state, const QString& folder)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    file.write(QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented));
+    // Checked before the commit, which would otherwise put a cut file in place.
+    const QByteArray bytes = QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("cannot write %1: %2").arg(path, error);
+    }
     if (!file.commit())
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     return {};
