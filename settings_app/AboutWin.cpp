@@ -1,5 +1,7 @@
 #include "AboutWin.h"
 
+#include "SystemFonts.h"
+
 #include "AppPictures.h"
 #include "VersionStatic.h"
 
@@ -15,13 +17,6 @@ namespace {
 const int restingPeriod = 5000;
 const int creepingPeriod = 30;
 const int lastCreepingPixel = 350;
-
-QFont smallSystemFont()
-{
-    QFont font = QGuiApplication::font();
-    font.setPointSizeF(font.pointSizeF() * 11.0 / 13.0);
-    return font;
-}
 
 QLabel* staticText(const QString& text, QWidget* parent, const QRect& geometry)
 {
@@ -79,13 +74,13 @@ AboutWin::AboutWin() : QWidget(nullptr, Qt::Window)
 
     UserCaption = new QLabel(QStringLiteral("Nightfold"), this);
     UserCaption->setGeometry(114, 25, 76, 20);
-    UserCaption->setFont(smallSystemFont());
+    UserCaption->setFont(SystemFonts::smallSystem());
     ActionCaption = new VersionStatic(this);
     ActionCaption->setGeometry(114, 41, 270, 19);
-    ActionCaption->setFont(smallSystemFont());
+    ActionCaption->setFont(SystemFonts::smallSystem());
 
     StaticText5 = staticText(QStringLiteral("\u00A9 2026 The Nightfold Team. All rights reserved."), this, {-1, 87, 237, 30});
-    StaticText5->setFont(smallSystemFont());
+    StaticText5->setFont(SystemFonts::smallSystem());
 
     // The credits sit on their own canvas, which clips them as they creep up.
     Credits = new QWidget(this);

@@ -1,5 +1,7 @@
 #include "PrefsWin.h"
 
+#include "SystemFonts.h"
+
 #include "EasyPrefs.h"
 #include "ErrorAndLoggingGlobals.h"
 #include "Globals.h"
@@ -22,13 +24,6 @@ namespace {
 // The open window; a closed one is gone even before it is deleted.
 QPointer<PrefsWin> g_instance;
 
-QFont smallSystemFont()
-{
-    QFont font = QGuiApplication::font();
-    font.setPointSizeF(font.pointSizeF() * 11.0 / 13.0);
-    return font;
-}
-
 QCheckBox* checkBox(const QString& text, QWidget* parent, const QRect& place)
 {
     auto* box = new QCheckBox(text, parent);
@@ -40,7 +35,7 @@ QLabel* explanation(const QString& text, QWidget* parent, const QRect& place)
 {
     auto* label = new QLabel(text, parent);
     label->setGeometry(place);
-    label->setFont(smallSystemFont());
+    label->setFont(SystemFonts::smallSystem());
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     return label;
